@@ -1,0 +1,3 @@
+#include "engine/launcher_state.h"
+
+char BaseDir[kPathSize];

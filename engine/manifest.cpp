@@ -1,0 +1,102 @@
+#include "engine/manifest.h"
+
+#include <ctype.h>
+#include <string.h>
+
+#include "engine/text.h"
+
+namespace {
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+bool IsSizeSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+bool EqualsIgnoringCase(const char* text, size_t length, const char* name) {
+    if (strlen(name) != length) return false;
+    for (size_t i = 0; i < length; ++i)
+        if (toupper(static_cast<unsigned char>(text[i])) != name[i]) return false;
+    return true;
+}
+
+// Windows opens a device for these names whatever the extension, and
+// ignores trailing spaces and dots.
+bool IsDeviceName(const char* component, size_t length) {
+    size_t stem = 0;
+    while (stem < length && component[stem] != '.') ++stem;
+    while (stem > 0 && component[stem - 1] == ' ') --stem;
+    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL"};
+    for (const char* device : kDevices)
+        if (EqualsIgnoringCase(component, stem, device)) return true;
+    if (stem != 4 || component[3] < '1' || component[3] > '9') return false;
+    return EqualsIgnoringCase(component, 3, "COM") || EqualsIgnoringCase(component, 3, "LPT");
+}
+
+// A component that is empty or only dots and spaces ("", ".", "..", "...")
+// names the folder itself or a parent once Windows trims it.
+bool IsUnsafeComponent(const char* component, size_t length) {
+    size_t kept = length;
+    while (kept > 0 && (component[kept - 1] == '.' || component[kept - 1] == ' ')) --kept;
+    return kept == 0 || IsDeviceName(component, length);
+}
+
+}  // namespace
+
+int64_t ReadManifestSize(const char* text) {
+    while (IsSizeSpace(*text)) ++text;
+    bool negative = *text == '-';
+    if (*text == '+' || *text == '-') ++text;
+    uint64_t magnitude = 0;
+    const uint64_t limit = negative ? static_cast<uint64_t>(INT64_MAX) + 1 : static_cast<uint64_t>(INT64_MAX);
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        unsigned digit = static_cast<unsigned>(*text - '0');
+        if (magnitude > (limit - digit) / 10) {
+            magnitude = limit;  // clamped; the remaining digits change nothing
+            break;
+        }
+        magnitude = magnitude * 10 + digit;
+    }
+    if (!negative) return static_cast<int64_t>(magnitude);
+    return magnitude == limit ? INT64_MIN : -static_cast<int64_t>(magnitude);
+}
+
+int CountManifestLines(const char* text) {
+    int lines = 0;
+    for (; *text; ++text)
+        if (*text == '\n') ++lines;
+    return lines > 0 ? lines : 1;
+}
+
+bool SplitManifestLine(char* line, ManifestEntry* entry) {
+    char* first = strchr(line, '|');
+    if (!first) return false;
+    char* second = strchr(first + 1, '|');
+    if (!second) return false;
+    *first = 0;
+    *second = 0;
+    entry->relativePath = line;
+    entry->size = ReadManifestSize(first + 1);
+    entry->digest = second + 1;
+    return true;
+}
+
+bool IsSafeRelativePath(const char* relativePath) {
+    if (relativePath[0] == 0 || IsSeparator(relativePath[0])) return false;
+    const char* component = relativePath;
+    for (const char* at = relativePath;; ++at) {
+        unsigned char c = static_cast<unsigned char>(*at);
+        if (c != 0 && c < 0x20) return false;
+        if (c == ':') return false;
+        if (c == 0 || IsSeparator(*at)) {
+            if (IsUnsafeComponent(component, static_cast<size_t>(at - component))) return false;
+            if (c == 0) return true;
+            component = at + 1;
+        }
+    }
+}
+
+bool ComposeLocalPath(const char* baseDir, const char* relativePath, char* out, size_t size) {
+    if (!JoinText(baseDir, relativePath, out, size)) return false;
+    for (char* at = out; *at; ++at)
+        if (*at == '/') *at = '\\';
+    return true;
+}
