@@ -6,7 +6,7 @@
 
 // Endpoints of the servers started by the `mok_servers` test fixture, read
 // from the environment (MOK_TEST_NGINX_URL, MOK_TEST_FAULT_URL,
-// MOK_TEST_UNTRUSTED_URL, MOK_TEST_DOCROOT, MOK_TEST_CA). Each URL ends
+// MOK_TEST_UNTRUSTED_URL, MOK_TEST_CLOSED_PORT_URL, MOK_TEST_DOCROOT, MOK_TEST_CA). Each URL ends
 // with '/'. The test fails loudly when one is missing.
 std::string NginxUrl();      // plain static serving of DocRoot()
 std::string FaultUrl();      // the scripted server (see tests/servers/README.md)
