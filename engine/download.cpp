@@ -29,10 +29,11 @@ void CreateParentFolders(const char* localPath) {
     size_t start = strlen(BaseDir);
     if (start > strlen(scratch)) return;
     for (char* at = scratch + start; *at; ++at) {
-        if (*at != '\\') continue;
+        if (*at != '\\' && *at != '/') continue;
+        char separator = *at;
         *at = 0;
         PlatCreateDirectory(scratch);
-        *at = '\\';
+        *at = separator;
     }
 }
 

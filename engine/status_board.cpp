@@ -20,8 +20,9 @@ void LockBoard() {
 void UnlockBoard() { g_boardLock.clear(std::memory_order_release); }
 
 void CopyText(char* to, const char* from) {
-    strncpy(to, from, kStatusTextSize - 1);
-    to[kStatusTextSize - 1] = 0;
+    size_t length = strnlen(from, kStatusTextSize - 1);
+    memcpy(to, from, length);
+    to[length] = 0;
 }
 
 void Update(const char* text, const int* percent) {
