@@ -34,7 +34,8 @@ TEST_F(PatchThreadTest, DoneMessageArrivesOnceAfterReady) {
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.lpszClassName = "PatchThreadTestWindow";
     RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, windowClass.lpszClassName, "hidden", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+    // Message-only: the tests run without a display.
+    HWND window = CreateWindowExA(0, windowClass.lpszClassName, "hidden", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                   windowClass.hInstance, nullptr);
     ASSERT_NE(window, nullptr);
     PlatWin32SetMainWindow(window);
