@@ -40,4 +40,5 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
 fi
 apt-get update -q </dev/null
-apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null
+# With recommends: Wine needs libgnutls30:i386 (only recommended) for HTTPS.
+apt-get install -y -q "${missing[@]}" </dev/null
