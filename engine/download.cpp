@@ -12,8 +12,6 @@
 
 namespace {
 
-// Beside the target, so the final rename stays on one volume.
-const char kTempSuffix[] = ".mokpart";
 const size_t kCounterTextSize = 200;
 
 bool IsUnreserved(unsigned char c) {
@@ -76,7 +74,8 @@ bool MatchesManifest(Transfer* transfer, const char* expectedDigest) {
     return strcmp(hex, expectedDigest) == 0;
 }
 
-// Writes the body to `tempPath` and moves it over `localPath` only when it
+// Writes the body to `tempPath` (beside the target, so the rename stays on
+// one volume) and moves it over `localPath` only when it
 // is complete and verified; otherwise the temporary file is deleted and the
 // target stays as it was.
 DownloadOutcome ReceiveFile(Transfer* transfer, const char* tempPath, const char* localPath,
@@ -140,7 +139,7 @@ DownloadOutcome DownloadFile(const char* relativePath, const char* localPath, in
     char tempPath[kPathSize];
     if (!PercentEncodePath(relativePath, encoded, sizeof encoded) ||
         !JoinText(PatchBaseUrl, encoded, url, sizeof url) ||
-        !JoinText(localPath, kTempSuffix, tempPath, sizeof tempPath))
+        !JoinText(localPath, kDownloadTempSuffix, tempPath, sizeof tempPath))
         return Failed;
     CreateParentFolders(localPath);
     PlatHttpSession* session = PlatHttpOpenSession();

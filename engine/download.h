@@ -9,6 +9,8 @@ enum DownloadOutcome { Fetched, Failed };
 const int64_t kCounterThreshold = 8388608;  // larger downloads show a MB counter
 const size_t kEncodedPathSize = 2048;       // at most 2,047 characters
 const size_t kFileUrlSize = 2400;
+// The download's temporary file: the target's path with this suffix.
+const char kDownloadTempSuffix[] = ".mokpart";
 
 // Letters, digits, "-._~" and '/' stay; every other byte becomes %XX. False
 // when the result would not fit in `size` bytes (nothing is cut).

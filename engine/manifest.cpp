@@ -3,11 +3,31 @@
 #include <ctype.h>
 #include <string.h>
 
+#include "engine/download.h"
+#include "engine/launcher_state.h"
 #include "engine/text.h"
+#include "engine/version_state.h"
 
 namespace {
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+bool IsControlByte(unsigned char c) { return c < 0x20 || c == 0x7f; }
+
+bool EndsWithIgnoringCase(const char* text, const char* suffix) {
+    size_t textLength = strlen(text);
+    size_t suffixLength = strlen(suffix);
+    if (textLength < suffixLength) return false;
+    const char* tail = text + textLength - suffixLength;
+    for (size_t i = 0; i < suffixLength; ++i)
+        if (tolower(static_cast<unsigned char>(tail[i])) != tolower(static_cast<unsigned char>(suffix[i]))) return false;
+    return true;
+}
+
+bool FitsFileUrl(const char* relativePath) {
+    char encoded[kEncodedPathSize];
+    return PercentEncodePath(relativePath, encoded, sizeof encoded);
+}
 
 bool IsSizeSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
@@ -98,5 +118,46 @@ bool ComposeLocalPath(const char* baseDir, const char* relativePath, char* out, 
     if (!JoinText(baseDir, relativePath, out, size)) return false;
     for (char* at = out; *at; ++at)
         if (*at == '/') *at = '\\';
+    return true;
+}
+
+char* TakeManifestLine(char** cursor) {
+    char* at = *cursor + strspn(*cursor, "\r\n");
+    if (*at == 0) {
+        *cursor = at;
+        return nullptr;
+    }
+    char* line = at;
+    at += strcspn(at, "\r\n");
+    if (*at != 0) *at++ = 0;
+    *cursor = at;
+    return line;
+}
+
+size_t BaseDirRoom(const char* relativePath) {
+    // ComposeLocalPath and the temporary name must both fit kPathSize - 1
+    // characters; the temporary name is the longer.
+    size_t used = strlen(relativePath) + strlen(kDownloadTempSuffix);
+    size_t limit = static_cast<size_t>(kPathSize) - 1;
+    return used < limit ? limit - used : 0;
+}
+
+EntryPathProblem CheckEntryPath(const char* relativePath, size_t baseDirLength) {
+    if (strchr(relativePath, '|')) return EntryPathBar;
+    if (strpbrk(relativePath, "\r\n")) return EntryPathLineBreak;
+    for (const unsigned char* at = reinterpret_cast<const unsigned char*>(relativePath); *at; ++at)
+        if (*at < 0x20) return EntryPathControlByte;
+    if (!IsSafeRelativePath(relativePath)) return EntryPathUnsafe;
+    if (EndsWithIgnoringCase(relativePath, kDownloadTempSuffix)) return EntryPathTempName;
+    if (!FitsFileUrl(relativePath)) return EntryPathUrlTooLong;
+    if (BaseDirRoom(relativePath) < baseDirLength) return EntryPathTooLong;
+    return EntryPathFits;
+}
+
+bool IsUsableVersionLabel(const char* label) {
+    size_t length = strlen(label);
+    if (length == 0 || length > kLongestVersionLabel) return false;
+    for (const char* at = label; *at; ++at)
+        if (IsControlByte(static_cast<unsigned char>(*at))) return false;
     return true;
 }

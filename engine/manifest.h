@@ -29,3 +29,37 @@ bool IsSafeRelativePath(const char* relativePath);
 // BaseDir + relative path with every '/' turned into '\\'. False when it
 // does not fit in `size` bytes.
 bool ComposeLocalPath(const char* baseDir, const char* relativePath, char* out, size_t size);
+
+// The next line of `*cursor`, split in place on runs of CR and LF as the
+// patch run reads the manifest; null when none is left. Advances *cursor.
+char* TakeManifestLine(char** cursor);
+
+// ---- What a manifest the patch run installs may contain ---------------------
+// For the studio's generator, which must refuse what the patch run would fail.
+
+// The shortest installation folder (BaseDir), "C:\".
+const size_t kShortestBaseDir = 3;
+
+enum EntryPathProblem {
+    EntryPathFits,
+    EntryPathBar,          // a '|' would end the path early
+    EntryPathLineBreak,    // CR or LF would split the line
+    EntryPathControlByte,  // a byte below 0x20
+    EntryPathUnsafe,       // IsSafeRelativePath refuses it
+    EntryPathTempName,     // ends in kDownloadTempSuffix (any case)
+    EntryPathUrlTooLong,   // percent-encoded it does not fit the download's URL
+    EntryPathTooLong,      // no room left for a `baseDirLength` installation folder
+};
+
+// Whether the patch run installs `relativePath` ('/'-separated) into every
+// installation folder of up to `baseDirLength` characters, trailing
+// separator included.
+EntryPathProblem CheckEntryPath(const char* relativePath, size_t baseDirLength);
+
+// The longest BaseDir with which the file and its temporary download beside
+// it both fit kPathSize; 0 when none does.
+size_t BaseDirRoom(const char* relativePath);
+
+// 1 to kLongestVersionLabel bytes and no control byte: read back from
+// version.txt and the state file unchanged.
+bool IsUsableVersionLabel(const char* label);

@@ -66,20 +66,9 @@ void CheckEntry(char* line, bool versionsDiffer, RunCounters* counters) {
         ++counters->failed;
 }
 
-// Splits the text in place on runs of CR and LF and checks every line.
 void CheckManifest(char* manifest, bool versionsDiffer, RunCounters* counters) {
-    char* at = manifest;
-    for (;;) {
-        at += strspn(at, "\r\n");
-        if (*at == 0) return;
-        char* line = at;
-        at += strcspn(at, "\r\n");
-        bool last = *at == 0;
-        *at = 0;
-        CheckEntry(line, versionsDiffer, counters);
-        if (last) return;
-        ++at;
-    }
+    char* cursor = manifest;
+    while (char* line = TakeManifestLine(&cursor)) CheckEntry(line, versionsDiffer, counters);
 }
 
 void EnsureRuntimeInstalled() {

@@ -12,10 +12,9 @@
 namespace {
 
 const char kStateFileName[] = "MOK_patch.state";
-const uint32_t kStateReadLimit = 127;
 
 // The label of the last clean run; empty when the file is missing or unreadable.
-void ReadStateFile(char label[kStateReadLimit + 1]) {
+void ReadStateFile(char label[kLongestVersionLabel + 1]) {
     label[0] = 0;
     char path[kPathSize];
     if (!JoinText(BaseDir, kStateFileName, path, sizeof path)) return;
@@ -23,7 +22,7 @@ void ReadStateFile(char label[kStateReadLimit + 1]) {
     if (!file) return;
     uint32_t used = 0;
     uint32_t got = 0;
-    while (used < kStateReadLimit && PlatReadFile(file, label + used, kStateReadLimit - used, &got) && got > 0)
+    while (used < kLongestVersionLabel && PlatReadFile(file, label + used, kLongestVersionLabel - used, &got) && got > 0)
         used += got;
     label[used] = 0;
     PlatCloseFile(file);
@@ -46,7 +45,7 @@ ServerVersionResult CheckServerVersion(char** serverVersion, bool* versionsDiffe
         free(version);
         return ServerOffline;
     }
-    char stored[kStateReadLimit + 1];
+    char stored[kLongestVersionLabel + 1];
     ReadStateFile(stored);
     *versionsDiffer = strcmp(version, stored) != 0;
     *serverVersion = version;
