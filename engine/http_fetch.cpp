@@ -24,7 +24,9 @@ char* ReadBody(PlatHttpRequest* request, size_t* length) {
     }
     for (;;) {
         uint32_t got = 0;
-        if (!PlatHttpRead(request, buffer + used, static_cast<uint32_t>(capacity - 1 - used), &got)) {
+        size_t room = capacity - 1 - used;
+        if (room > UINT32_MAX) room = UINT32_MAX;  // 64-bit builds: the read size is 32-bit
+        if (!PlatHttpRead(request, buffer + used, static_cast<uint32_t>(room), &got)) {
             free(buffer);
             return nullptr;
         }

@@ -38,6 +38,10 @@ bool EqualsIgnoringCase(const char* text, size_t length, const char* name) {
     return true;
 }
 
+// COM and LPT devices take the digits 1-9 and, in code page 1252, the
+// superscripts 1, 2 and 3.
+bool IsDevicePortDigit(unsigned char c) { return (c >= '1' && c <= '9') || c == 0xB9 || c == 0xB2 || c == 0xB3; }
+
 // Windows opens a device for these names whatever the extension, and
 // ignores trailing spaces and dots.
 bool IsDeviceName(const char* component, size_t length) {
@@ -47,7 +51,7 @@ bool IsDeviceName(const char* component, size_t length) {
     static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL"};
     for (const char* device : kDevices)
         if (EqualsIgnoringCase(component, stem, device)) return true;
-    if (stem != 4 || component[3] < '1' || component[3] > '9') return false;
+    if (stem != 4 || !IsDevicePortDigit(static_cast<unsigned char>(component[3]))) return false;
     return EqualsIgnoringCase(component, 3, "COM") || EqualsIgnoringCase(component, 3, "LPT");
 }
 

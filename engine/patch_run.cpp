@@ -1,5 +1,6 @@
 #include "engine/patch_run.h"
 
+#include <limits.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -29,8 +30,11 @@ struct RunCounters {
     int failed;
 };
 
+// Not clamped to 100; only held within int for manifests of tens of
+// millions of CR-only lines.
 int EntryPercent(const RunCounters& counters) {
-    return 5 + static_cast<int>(90LL * counters.index / counters.total);
+    long long percent = 5 + 90LL * counters.index / counters.total;
+    return percent < INT_MAX ? static_cast<int>(percent) : INT_MAX;
 }
 
 void PublishFormatted(int percent, const char* format, ...) __attribute__((format(printf, 2, 3)));
