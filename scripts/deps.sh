@@ -9,8 +9,9 @@ packages=(
   googletest                      # built from /usr/src/googletest by both builds
   g++-mingw-w64-i686              # Win32 cross build (brings the -posix compilers)
   wine wine32:i386                # runs the Win32 tests
-  nginx openssl python3           # local HTTPS test servers and their CA
+  nginx openssl python3 time      # local HTTPS test servers and their CA; bench/ peak memory
   xvfb xauth xdotool imagemagick  # window tests: display, input, screenshots
+  clang libclang-rt-14-dev        # fuzz targets: clang with libFuzzer and the sanitizer runtimes
 )
 
 missing=()

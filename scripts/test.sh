@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, then configures, builds and tests both presets:
-# native (POSIX back end, sanitizers) and win32 (mingw-w64, tests under Wine).
-# Exits non-zero when any step fails.
+# native (POSIX back end, sanitizers) and win32 (mingw-w64, tests under Wine),
+# then runs each fuzz target for a bounded time (scripts/fuzz.sh, about a
+# minute). Exits non-zero when any step fails.
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.." || exit 1
 
@@ -47,6 +48,16 @@ run_preset() {  # PRESET
   rm -f "$log"
 }
 
+# Every libFuzzer target for a bounded time; any crash fails the run.
+run_fuzz() {
+  banner "fuzz"
+  if bash scripts/fuzz.sh; then
+    summary+=("fuzz: every target ran without a crash")
+  else
+    summary+=("fuzz: FAILED (see build/fuzz/runs/)"); status=1
+  fi
+}
+
 banner "dependencies"
 if ! bash scripts/deps.sh; then
   echo "test.sh: installing the dependencies failed" >&2
@@ -56,6 +67,7 @@ fi
 start=$SECONDS
 run_preset native
 run_preset win32
+run_fuzz
 
 banner "summary ($((SECONDS - start)) s)"
 printf '%s\n' "${summary[@]}"
