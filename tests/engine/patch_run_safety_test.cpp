@@ -17,25 +17,14 @@ namespace {
 
 const char kState[] = "MOK_patch.state";
 
-class PatchSafetyTest : public EngineTest {
+class PatchSafetyTest : public PatchRunFixture {
 protected:
     void SetUp() override {
-        EngineTest::SetUp();
-        StartCountingDone();
+        PatchRunFixture::SetUp();
         ServeVersion("5");
         ServeGame({{"ok.txt", "fine"}});
         WriteLocal("ok.txt", "fine");
         WriteLocal(kState, "5");
-    }
-    void TearDown() override {
-        SetRuntimeRegistryValue(false, 0);
-        EngineTest::TearDown();
-    }
-    void Run() {
-        board->log.clear();
-        PatchRun(nullptr);
-        EXPECT_EQ(DoneCount(), 1);
-        ResetStatusBoard();
     }
     std::vector<std::string> Texts() const { return board->Texts(); }
 };
@@ -75,7 +64,7 @@ TEST_F(PatchSafetyTest, HostilePathsTouchNothingAndCountAsFailed) {
         Serve("manifest.txt", std::string(path) + "|1|" + sha + "\nok.txt|4|" + Sha1Hex("fine") + "\n");
         const auto before = Snapshot(parent);
         PlatResetFaults();
-        Run();
+        RunPatch();
         EXPECT_EQ(Texts().back(), "Selesai, tapi 1 file gagal. Klik MAIN/ulang.");
         EXPECT_EQ(Snapshot(parent), before);
         EXPECT_EQ(PlatCallCount(PlatOpFileInfo), 1) << "only ok.txt is looked at";
@@ -111,7 +100,7 @@ TEST_F(PatchSafetyTest, RuntimeIsInstalledOnlyWhenMissingAndShipped) {
             WriteLocal(installer, "");
             InstallFakeInstaller(Local(installer));
         }
-        Run();
+        RunPatch();
         std::vector<std::string> expected = {"Mengecek versi server...", "Mengecek file game..."};
         if (c.started) expected.push_back("Memasang Visual C++ Redist...");
         expected.push_back("File lengkap & terbaru. Siap dimainkan!");

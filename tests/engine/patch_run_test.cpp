@@ -20,25 +20,8 @@ namespace {
 typedef std::vector<std::pair<std::string, std::string>> Files;
 const char kState[] = "MOK_patch.state";
 
-class PatchRunTest : public EngineTest {
+class PatchRunTest : public PatchRunFixture {
 protected:
-    void SetUp() override {
-        EngineTest::SetUp();
-        SetRuntimeRegistryValue(true, 1);
-        StartCountingDone();
-    }
-    void TearDown() override {
-        SetRuntimeRegistryValue(false, 0);
-        EngineTest::TearDown();
-    }
-    // Runs the whole patch run on this thread, as the worker would.
-    void Run() {
-        board->log.clear();
-        EXPECT_EQ(PatchRun(nullptr), 0u);
-        EXPECT_TRUE(IsBoardReady());
-        EXPECT_EQ(DoneCount(), 1) << "the done notification is sent exactly once";
-        ResetStatusBoard();
-    }
     void InstallLocally(const Files& files) {
         for (const auto& file : files) WriteLocal(file.first, file.second);
     }
@@ -61,7 +44,7 @@ Files SmallGame() {
 TEST_F(PatchRunTest, FreshInstallFetchesEverythingThenASecondRunFindsItCurrent) {
     ServeVersion("1.0\r\n");
     ServeGame(SmallGame());
-    Run();
+    RunPatch();
     EXPECT_EQ(board->log, (std::vector<Published>{
                               {"Mengecek versi server...", 3, false},
                               {"Mengecek file game...", 5, false},
@@ -74,7 +57,7 @@ TEST_F(PatchRunTest, FreshInstallFetchesEverythingThenASecondRunFindsItCurrent) 
     EXPECT_EQ(ReadLocal(kState), "1.0");
 
     PlatResetFaults();
-    Run();
+    RunPatch();
     EXPECT_EQ(Last(), (Published{"File lengkap & terbaru. Siap dimainkan!", 100, false}));
     EXPECT_EQ(PlatCallCount(PlatOpOpenForRead), 1) << "only the state file is read when versions are equal";
     EXPECT_EQ(PlatCallCount(PlatOpHttpSession), 2) << "version and manifest, no download";
@@ -87,7 +70,7 @@ TEST_F(PatchRunTest, SixteenCurrentEntriesMoveTheBarEveryEighth) {
     ServeGame(files);
     InstallLocally(files);
     WriteLocal(kState, "7");
-    Run();
+    RunPatch();
     EXPECT_EQ(board->log, (std::vector<Published>{
                               {"Mengecek versi server...", 3, false},
                               {"Mengecek file game...", 5, false},
@@ -119,7 +102,7 @@ TEST_F(PatchRunTest, PercentFollowsTheLineFeedCountUnclamped) {
         remove(Local("b").c_str());
         if (c.downloads.size() == 1) WriteLocal("a", a);
         Serve("manifest.txt", c.manifest);
-        Run();
+        RunPatch();
         std::vector<Published> downloads;
         for (const Published& update : board->log)
             if (update.text.rfind("Mengunduh: ", 0) == 0) downloads.push_back(update);
@@ -149,7 +132,7 @@ TEST_F(PatchRunTest, OddManifestsEndAsTheirEntriesDecide) {
         WriteLocal(kState, "1");
         remove(Local("letters.txt").c_str());
         Serve("manifest.txt", c.manifest);
-        Run();
+        RunPatch();
         EXPECT_EQ(Last(), c.end);
         EXPECT_EQ(ReadLocal(kState), c.stateWritten ? "2" : "1");
     }
@@ -163,7 +146,7 @@ TEST_F(PatchRunTest, OneFailedDownloadOfFourKeepsTheStateFile) {
     ServeGame(files, &manifest);
     Serve("broken.pak", "served content, but not what the manifest says");
     WriteLocal(kState, "1");
-    Run();
+    RunPatch();
     EXPECT_EQ(Last(), (Published{"Selesai, tapi 1 file gagal. Klik MAIN/ulang.", 100, false}));
     EXPECT_EQ(ReadLocal(kState), "1");
     EXPECT_FALSE(LocalExists("broken.pak"));
@@ -199,7 +182,7 @@ TEST_F(PatchRunTest, UnavailableManifestOrServerEndsEarly) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         UseBaseUrl(c.base);
-        Run();
+        RunPatch();
         EXPECT_EQ(board->log, c.log) << "nothing else is published, and the runtime is left alone";
         EXPECT_EQ(ReadLocal(kState), "1");
     }

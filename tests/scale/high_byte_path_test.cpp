@@ -79,18 +79,7 @@ std::string FaultServerLog() {
     return text;
 }
 
-class HighBytePathTest : public EngineTest {
-protected:
-    void SetUp() override {
-        EngineTest::SetUp();
-        SetRuntimeRegistryValue(true, 1);
-        StartCountingDone();
-    }
-    void TearDown() override {
-        SetRuntimeRegistryValue(false, 0);
-        EngineTest::TearDown();
-    }
-};
+class HighBytePathTest : public PatchRunFixture {};
 
 TEST_F(HighBytePathTest, BytesTravelRawToDiskAndPercentEncodedIntoTheUrl) {
     std::vector<std::string> components = HighByteComponents();
@@ -99,8 +88,7 @@ TEST_F(HighBytePathTest, BytesTravelRawToDiskAndPercentEncodedIntoTheUrl) {
     std::string base64 = Base64Url(manifest);
     UseBaseUrl(FaultUrl() + "body64/" + base64 + "/");
 
-    EXPECT_EQ(PatchRun(nullptr), 0u);
-    EXPECT_EQ(DoneCount(), 1);
+    RunPatch();
     ASSERT_FALSE(board->log.empty());
     EXPECT_EQ(board->log.back().text, "Update selesai (1 file). Siap dimainkan!");
 

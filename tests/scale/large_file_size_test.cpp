@@ -23,18 +23,12 @@ const int64_t k4GiB = int64_t(1) << 32;
 const int64_t kBigSize = k4GiB + 5;
 const char kBigName[] = "big.pak";
 
-class LargeFileSizeTest : public EngineTest {
+class LargeFileSizeTest : public PatchRunFixture {
 protected:
     void SetUp() override {
-        EngineTest::SetUp();
+        PatchRunFixture::SetUp();
         std::string whyNot;
         if (!MakeSparseFile(Local(kBigName), kBigSize, &whyNot)) GTEST_SKIP() << whyNot;
-        SetRuntimeRegistryValue(true, 1);
-        StartCountingDone();
-    }
-    void TearDown() override {
-        SetRuntimeRegistryValue(false, 0);
-        EngineTest::TearDown();
     }
 };
 
@@ -81,10 +75,8 @@ TEST_F(LargeFileSizeTest, ARunReadsManifestSizesAboveFourGiB) {
     for (const Case& c : cases) {
         SCOPED_TRACE("manifest size " + c.size);
         Serve("manifest.txt", std::string(kBigName) + "|" + c.size + "|" + Sha1Hex(small) + "\n");
-        board->log.clear();
         PlatResetFaults();
-        EXPECT_EQ(PatchRun(nullptr), 0u);
-        EXPECT_EQ(DoneCount(), 1);
+        RunPatch();
         ASSERT_FALSE(board->log.empty());
         EXPECT_EQ(board->log.back().text, c.end);
         EXPECT_EQ(PlatCallCount(PlatOpHttpSession), c.downloaded ? 3 : 2);

@@ -55,17 +55,8 @@ void CountUpdate(const char* text, int, bool) {
     }
 }
 
-class LargeManifestTest : public EngineTest {
+class LargeManifestTest : public PatchRunFixture {
 protected:
-    void SetUp() override {
-        EngineTest::SetUp();
-        SetRuntimeRegistryValue(true, 1);
-        StartCountingDone();
-    }
-    void TearDown() override {
-        SetRuntimeRegistryValue(false, 0);
-        EngineTest::TearDown();
-    }
 
     // Written line by line, so the test never holds the manifest in memory
     // and the peak measured around the run is the engine's.

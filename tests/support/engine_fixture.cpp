@@ -7,8 +7,10 @@
 
 #include "engine/http_fetch.h"
 #include "engine/launcher_state.h"
+#include "engine/patch_run.h"
 #include "engine/status_board.h"
 #include "platform/faults.h"
+#include "support/run_support.h"
 #include "support/test_support.h"
 
 namespace {
@@ -126,6 +128,25 @@ void EngineTest::WriteLocal(const std::string& relativePath, const std::string& 
 }
 
 bool EngineTest::FileExistsAt(const std::string& path) { return FileExists(path); }
+
+void PatchRunFixture::SetUp() {
+    EngineTest::SetUp();
+    SetRuntimeRegistryValue(true, 1);
+    StartCountingDone();
+}
+
+void PatchRunFixture::TearDown() {
+    SetRuntimeRegistryValue(false, 0);
+    EngineTest::TearDown();
+}
+
+void PatchRunFixture::RunPatch() {
+    board->log.clear();
+    EXPECT_EQ(PatchRun(nullptr), 0u);
+    EXPECT_TRUE(IsBoardReady());
+    EXPECT_EQ(DoneCount(), 1) << "the done notification is sent exactly once";
+    ResetStatusBoard();
+}
 
 std::string ManifestLine(const std::string& path, const std::string& content) {
     return path + "|" + std::to_string(content.size()) + "|" + Sha1Hex(content) + "\n";

@@ -54,5 +54,17 @@ protected:
     BoardRecorder* board = nullptr;
 };
 
+// An EngineTest for whole patch runs: the runtime reads as installed, and
+// the done notifications are counted.
+class PatchRunFixture : public EngineTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Runs PatchRun on this thread as the worker would, with the recorded
+    // updates cleared first; checks that it ends ready with exactly one done
+    // notification, then resets the board for the next run.
+    void RunPatch();
+};
+
 std::string ManifestLine(const std::string& path, const std::string& content);
 std::string PatternBytes(size_t size, unsigned seed = 1);

@@ -24,15 +24,15 @@ namespace {
 
 const char kDone[] = "File lengkap & terbaru. Siap dimainkan!";
 
-class ShippedBuildTest : public EngineTest {
+class ShippedBuildTest : public PatchRunFixture {
 protected:
     void SetUp() override {
-        EngineTest::SetUp();
+        PatchRunFixture::SetUp();
         buildFolder = MakeTempFolder();
     }
     void TearDown() override {
         RemoveTree(buildFolder);
-        EngineTest::TearDown();
+        PatchRunFixture::TearDown();
     }
     // Adds `tree` to the build, generates into the server's folder and
     // uploads the game files beside the outputs.
@@ -41,11 +41,6 @@ protected:
         for (const auto& file : tree) Serve(file.first, file.second);
         GenerateRequest request = {buildFolder, label, serverFolder, {}, installFolderLength, false};
         return GenerateManifest(request, &report);
-    }
-    void Run() {
-        board->log.clear();
-        EXPECT_EQ(PatchRun(nullptr), 0u);
-        ResetStatusBoard();
     }
     std::string LastText() const { return board->log.empty() ? std::string() : board->log.back().text; }
     std::vector<std::string> Downloads() const {
@@ -90,7 +85,7 @@ void ListFiles(const std::string& folder, const std::string& prefix, std::vector
 TEST_F(ShippedBuildTest, InstallsAnEmptyFolderByteForByteThenFindsItCurrent) {
     Tree game = Game();
     ASSERT_EQ(Publish(game, "1.0"), Generated) << Describe(report);
-    Run();
+    RunPatch();
     EXPECT_EQ(LastText(), "Update selesai (6 file). Siap dimainkan!");
     std::vector<std::string> expected = {"MOK_patch.state"};
     for (const auto& file : game) {
@@ -103,7 +98,7 @@ TEST_F(ShippedBuildTest, InstallsAnEmptyFolderByteForByteThenFindsItCurrent) {
     EXPECT_EQ(installed, expected);
     EXPECT_EQ(ReadLocal("MOK_patch.state"), "1.0");
 
-    Run();
+    RunPatch();
     EXPECT_EQ(LastText(), kDone);
     EXPECT_EQ(Downloads(), std::vector<std::string>{});
     EXPECT_EQ(VerifyInstall(), std::vector<std::string>{});
@@ -112,7 +107,7 @@ TEST_F(ShippedBuildTest, InstallsAnEmptyFolderByteForByteThenFindsItCurrent) {
 TEST_F(ShippedBuildTest, VerifyReportsWhatThePatchRunFetchesOnANewVersion) {
     Tree game = Game();
     ASSERT_EQ(Publish(game, "1.0"), Generated) << Describe(report);
-    Run();
+    RunPatch();
     ASSERT_EQ(LastText(), "Update selesai (6 file). Siap dimainkan!");
 
     remove(Local("data/sound/a.wav").c_str());
@@ -127,7 +122,7 @@ TEST_F(ShippedBuildTest, VerifyReportsWhatThePatchRunFetchesOnANewVersion) {
     std::vector<std::string> damaged = {"MOK.exe", "data/maps/level 1+2.map", "data/sound/a.wav"};
     EXPECT_EQ(VerifyInstall(), damaged);
     ASSERT_EQ(Publish({}, "1.1"), Generated) << Describe(report);
-    Run();
+    RunPatch();
     EXPECT_EQ(Downloads(), damaged);
     EXPECT_EQ(LastText(), "Update selesai (3 file). Siap dimainkan!");
     EXPECT_EQ(VerifyInstall(), std::vector<std::string>{});
@@ -139,7 +134,7 @@ TEST_F(ShippedBuildTest, TheLongestAcceptedPathInstallsAndOneMoreCharacterIsRefu
     const std::string fits = "d/" + std::string(longest - 2, 'n');
     ASSERT_EQ(Publish({{fits, "fits"}}, "1", folderLength), Generated) << Describe(report);
     EXPECT_EQ(report.installFolderRoom, folderLength);
-    Run();
+    RunPatch();
     EXPECT_EQ(LastText(), "Update selesai (1 file). Siap dimainkan!");
     EXPECT_EQ(ReadLocal(fits), "fits");
 
@@ -150,7 +145,7 @@ TEST_F(ShippedBuildTest, TheLongestAcceptedPathInstallsAndOneMoreCharacterIsRefu
     // What the patch run does with it when a hand-made manifest lists it.
     Serve("manifest.txt", ManifestLine(tooLong, "too long"));
     Serve("version.txt", "2");
-    Run();
+    RunPatch();
     EXPECT_EQ(LastText(), "Selesai, tapi 1 file gagal. Klik MAIN/ulang.");
 }
 
