@@ -15,7 +15,8 @@ const DWORD kRequestFlags =
     INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE;
 static_assert(kRequestFlags == 0x84000100, "request flags changed");
 
-const int kMaxUrl = 2084;  // INTERNET_MAX_URL_LENGTH, with room for the terminator
+// Larger than any URL the engine composes, so the check adds no limit of its own.
+const int kMaxUrl = 4096;
 
 HINTERNET SessionHandle(PlatHttpSession* session) { return reinterpret_cast<HINTERNET>(session); }
 HINTERNET RequestHandle(PlatHttpRequest* request) { return reinterpret_cast<HINTERNET>(request); }
