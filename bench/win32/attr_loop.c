@@ -7,27 +7,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-static char* read_all(const char* path) {
-    FILE* in = fopen(path, "rb");
-    if (!in) return NULL;
-    size_t capacity = 1 << 20, used = 0;
-    char* text = malloc(capacity);
-    while (text) {
-        used += fread(text + used, 1, capacity - 1 - used, in);
-        if (used < capacity - 1) break;
-        char* grown = realloc(text, capacity * 2);
-        if (!grown) {
-            free(text);
-            text = NULL;
-            break;
-        }
-        text = grown;
-        capacity *= 2;
-    }
-    fclose(in);
-    if (text) text[used] = 0;
-    return text;
-}
+#include "../read_all.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) {
